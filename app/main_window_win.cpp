@@ -239,6 +239,15 @@ LRESULT CALLBACK label_proc(HWND label, UINT message, WPARAM wParam, LPARAM lPar
     return 0;
 }
 
+// The group box paints only its frame and caption; its inside, clipped from the parent, is filled here.
+LRESULT CALLBACK group_proc(HWND group, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR) {
+    if (message != WM_ERASEBKGND) return DefSubclassProc(group, message, wParam, lParam);
+    RECT area;
+    GetClientRect(group, &area);
+    FillRect(reinterpret_cast<HDC>(wParam), &area, GetSysColorBrush(COLOR_BTNFACE));
+    return 1;
+}
+
 bool build_list(HWND list) {
     constexpr DWORD extended = LVS_EX_FULLROWSELECT | LVS_EX_GRIDLINES | LVS_EX_SUBITEMIMAGES | LVS_EX_INFOTIP;
     SendMessageA(list, LVM_SETEXTENDEDLISTVIEWSTYLE, extended, extended);
@@ -268,7 +277,8 @@ bool build_controls(HINSTANCE instance) {
         if (spec.checked) SendMessageA(control, BM_SETCHECK, BST_CHECKED, 0);
     }
     return build_list(the_controls.超级列表框1) &&
-           SetWindowSubclass(the_controls.标签1, label_proc, 0, 0);
+           SetWindowSubclass(the_controls.标签1, label_proc, 0, 0) &&
+           SetWindowSubclass(the_controls.分组框1, group_proc, 0, 0);
 }
 
 // The window rectangle must be exactly the fixed outer size, whatever frame metrics the system has.
