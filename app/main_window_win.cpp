@@ -26,7 +26,7 @@ bool loop_running;
 constexpr DWORD main_style = WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN;
 constexpr DWORD option_style = BS_LEFT | BS_VCENTER | BS_MULTILINE | WS_TABSTOP;
 
-struct ControlSpec {
+struct ControlLayout {
     HWND Controls::*slot;
     int id;
     const char* window_class;
@@ -39,7 +39,7 @@ struct ControlSpec {
 };
 
 // Creation order is the focus order; the label is made after its group box, its parent.
-const ControlSpec control_specs[] = {
+const ControlLayout control_layouts[] = {
     {&Controls::超级列表框1, control_id::超级列表框1, WC_LISTVIEWA, "",
      LVS_REPORT | LVS_SINGLESEL | LVS_SHOWSELALWAYS | LVS_NOSORTHEADER | WS_CLIPCHILDREN | WS_TABSTOP,
      WS_EX_CLIENTEDGE, 0, 0, 276, 264, &Controls::main, false},
@@ -61,12 +61,12 @@ const ControlSpec control_specs[] = {
      false},
 };
 
-struct ColumnSpec {
+struct ColumnLayout {
     const char* header;
     int width;
 };
 
-const ColumnSpec column_specs[] = {{"行", 25}, {"鼠标X", 60}, {"鼠标Y", 60}, {"鼠标状态", 60}, {"延时", 50}};
+const ColumnLayout column_layouts[] = {{"行", 25}, {"鼠标X", 60}, {"鼠标Y", 60}, {"鼠标状态", 60}, {"延时", 50}};
 
 HFONT gui_font() { return static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT)); }
 
@@ -254,27 +254,27 @@ bool build_list(HWND list) {
     SendMessageA(list, LVM_SETTEXTCOLOR, 0, RGB(0, 0, 0));
     SendMessageA(list, LVM_SETTEXTBKCOLOR, 0, RGB(255, 255, 255));
     SendMessageA(list, LVM_SETBKCOLOR, 0, RGB(255, 255, 255));
-    for (int i = 0; i < static_cast<int>(std::size(column_specs)); ++i) {
+    for (int i = 0; i < static_cast<int>(std::size(column_layouts)); ++i) {
         LVCOLUMNA column{};
         column.mask = LVCF_FMT | LVCF_WIDTH | LVCF_TEXT;
         column.fmt = LVCFMT_LEFT;
-        column.cx = column_specs[i].width;
-        column.pszText = const_cast<char*>(column_specs[i].header);
+        column.cx = column_layouts[i].width;
+        column.pszText = const_cast<char*>(column_layouts[i].header);
         if (SendMessageA(list, LVM_INSERTCOLUMNA, i, reinterpret_cast<LPARAM>(&column)) != i) return false;
     }
     return true;
 }
 
 bool build_controls(HINSTANCE instance) {
-    for (const ControlSpec& spec : control_specs) {
-        HWND control = create_window(spec.ex_style, spec.window_class, spec.text,
-                                     WS_CHILD | WS_CLIPSIBLINGS | spec.style, spec.x, spec.y, spec.width,
-                                     spec.height, the_controls.*spec.parent,
-                                     reinterpret_cast<HMENU>(static_cast<INT_PTR>(spec.id)), instance, nullptr);
+    for (const ControlLayout& layout : control_layouts) {
+        HWND control = create_window(layout.ex_style, layout.window_class, layout.text,
+                                     WS_CHILD | WS_CLIPSIBLINGS | layout.style, layout.x, layout.y, layout.width,
+                                     layout.height, the_controls.*layout.parent,
+                                     reinterpret_cast<HMENU>(static_cast<INT_PTR>(layout.id)), instance, nullptr);
         if (!control) return false;
-        the_controls.*spec.slot = control;
+        the_controls.*layout.slot = control;
         SendMessageA(control, WM_SETFONT, reinterpret_cast<WPARAM>(gui_font()), FALSE);
-        if (spec.checked) SendMessageA(control, BM_SETCHECK, BST_CHECKED, 0);
+        if (layout.checked) SendMessageA(control, BM_SETCHECK, BST_CHECKED, 0);
     }
     return build_list(the_controls.超级列表框1) &&
            SetWindowSubclass(the_controls.标签1, label_proc, 0, 0) &&
@@ -333,7 +333,7 @@ BuildResult create_main_window(void (*on_created)(HWND main)) {
         DestroyWindow(window);
         return BuildResult::failed;
     }
-    for (const ControlSpec& spec : control_specs) ShowWindow(the_controls.*spec.slot, SW_SHOWNA);
+    for (const ControlLayout& layout : control_layouts) ShowWindow(the_controls.*layout.slot, SW_SHOWNA);
     on_created(window);
     if (!IsWindow(window)) return BuildResult::destroyed_by_handler;
     ShowWindow(window, SW_SHOW);
