@@ -1,0 +1,8 @@
+# Short names for the project's scripts; each installs what it needs first.
+.PHONY: run test bench
+run:
+	tools/run
+test:
+	tools/test
+bench:
+	tools/bench
