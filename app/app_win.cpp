@@ -7,6 +7,7 @@
 
 #include "app/exit_routines.h"
 #include "app/main_window_win.h"
+#include "script/script_win.h"
 #include "skin/module_loader.h"
 
 ModuleLoader* loader_pointer;
@@ -35,7 +36,11 @@ bool init_common_controls() {
 // A failed routine leaves the tool without its part; the window still comes up if it can.
 bool (*const startup_routines[])() = {init_common_controls, load_program_icons, register_main_window_class};
 
-void on_main_window_created(HWND) {}
+// The hotkeys go live before the window is first shown.
+void on_main_window_created(HWND) {
+    if (!install_hooks()) OutputDebugStringA("vorlune: the keyboard and mouse hooks could not be installed\n");
+    register_exit_routine(unhook);
+}
 
 }  // namespace
 

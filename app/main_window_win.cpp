@@ -10,6 +10,7 @@
 #include "app/unique.h"
 #include "assets/resource_ids.h"
 #include "link/open_page_win.h"
+#include "script/script_win.h"
 
 CreateWindowFn create_window = CreateWindowExA;
 
@@ -139,8 +140,6 @@ bool navigate(const MSG& message) {
     }
 }
 
-void clear_script() { SendMessageA(the_controls.超级列表框1, LVM_DELETEALLITEMS, 0, 0); }
-
 void subscribe() { open_page(subscription_page); }
 
 struct CommandBinding {
@@ -194,6 +193,8 @@ LRESULT on_ctl_color(HDC dc) {
 }
 
 void on_destroy() {
+    // A playback running inside this window's message handling must not outlive it.
+    end_playback();
     the_controls = {};
     focus_before_deactivation = nullptr;
     // Only the running loop needs the quit message; left queued otherwise, it would close the error box.
@@ -214,6 +215,9 @@ LRESULT CALLBACK main_window_proc(HWND window, UINT message, WPARAM wParam, LPAR
             return on_ctl_color(reinterpret_cast<HDC>(wParam));
         case WM_DESTROY:
             on_destroy();
+            return 0;
+        case play_script_message:
+            on_play_message();
             return 0;
         default:
             return DefWindowProcA(window, message, wParam, lParam);
