@@ -38,7 +38,8 @@ bool (*const startup_routines[])() = {init_common_controls, load_program_icons, 
 
 // The hotkeys go live before the window is first shown.
 void on_main_window_created(HWND) {
-    if (!install_hooks()) OutputDebugStringA("vorlune: the keyboard and mouse hooks could not be installed\n");
+    if (!install_hooks())
+        OutputDebugStringA("vorlune: the keyboard and mouse hooks could not be installed\n");
     register_exit_routine(unhook);
 }
 

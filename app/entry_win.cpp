@@ -3,4 +3,6 @@
 
 #include "app/app_win.h"
 
-int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) { return run_app(); }
+int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
+    return run_app();
+}

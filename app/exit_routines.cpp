@@ -15,7 +15,8 @@ std::size_t count = 0;
 
 bool register_exit_routine(ExitRoutine routine) {
     if (!routine) return false;
-    if (std::find(routines.begin(), routines.begin() + count, routine) != routines.begin() + count) return true;
+    if (std::find(routines.begin(), routines.begin() + count, routine) != routines.begin() + count)
+        return true;
     if (count == routines.size()) return false;
     routines[count++] = routine;
     return true;

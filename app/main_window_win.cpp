@@ -44,22 +44,22 @@ const ControlLayout control_layouts[] = {
     {&Controls::超级列表框1, control_id::超级列表框1, WC_LISTVIEWA, "",
      LVS_REPORT | LVS_SINGLESEL | LVS_SHOWSELALWAYS | LVS_NOSORTHEADER | WS_CLIPCHILDREN | WS_TABSTOP,
      WS_EX_CLIENTEDGE, 0, 0, 276, 264, &Controls::main, false},
-    {&Controls::单选框1, control_id::单选框1, "BUTTON", "普通模拟", BS_AUTORADIOBUTTON | option_style, 0, 280, 0,
-     80, 24, &Controls::main, true},
-    {&Controls::单选框2, control_id::单选框2, "BUTTON", "后台模拟", BS_AUTORADIOBUTTON | option_style, 0, 360, 0,
-     80, 24, &Controls::main, false},
+    {&Controls::单选框1, control_id::单选框1, "BUTTON", "普通模拟", BS_AUTORADIOBUTTON | option_style, 0, 280,
+     0, 80, 24, &Controls::main, true},
+    {&Controls::单选框2, control_id::单选框2, "BUTTON", "后台模拟", BS_AUTORADIOBUTTON | option_style, 0, 360,
+     0, 80, 24, &Controls::main, false},
     {&Controls::单选框3, control_id::单选框3, "BUTTON", "驱动模拟", BS_AUTORADIOBUTTON | option_style, 0, 280,
      24, 80, 24, &Controls::main, false},
-    {&Controls::选择框1, control_id::选择框1, "BUTTON", "循环模拟", BS_AUTOCHECKBOX | option_style, 0, 360, 24,
-     80, 24, &Controls::main, false},
-    {&Controls::分组框1, control_id::分组框1, "BUTTON", "  使用说明  ", BS_GROUPBOX | BS_CENTER, 0, 278, 66, 159,
-     88, &Controls::main, false},
+    {&Controls::选择框1, control_id::选择框1, "BUTTON", "循环模拟", BS_AUTOCHECKBOX | option_style, 0, 360,
+     24, 80, 24, &Controls::main, false},
+    {&Controls::分组框1, control_id::分组框1, "BUTTON", "  使用说明  ", BS_GROUPBOX | BS_CENTER, 0, 278, 66,
+     159, 88, &Controls::main, false},
     {&Controls::标签1, control_id::标签1, "STATIC",
      "1：HOME键记录或停止记录\r\n2：insert键执行脚本\r\n3：列表框右键清空脚本", SS_LEFT, 0, 6, 24, 147, 40,
      &Controls::分组框1, false},
     {&Controls::按钮1, control_id::按钮1, "BUTTON", "订阅下载更给力版本",
-     BS_PUSHBUTTON | BS_CENTER | BS_VCENTER | BS_MULTILINE | WS_TABSTOP, 0, 280, 168, 152, 96, &Controls::main,
-     false},
+     BS_PUSHBUTTON | BS_CENTER | BS_VCENTER | BS_MULTILINE | WS_TABSTOP, 0, 280, 168, 152, 96,
+     &Controls::main, false},
 };
 
 struct ColumnLayout {
@@ -67,9 +67,12 @@ struct ColumnLayout {
     int width;
 };
 
-const ColumnLayout column_layouts[] = {{"行", 25}, {"鼠标X", 60}, {"鼠标Y", 60}, {"鼠标状态", 60}, {"延时", 50}};
+const ColumnLayout column_layouts[] = {
+    {"行", 25}, {"鼠标X", 60}, {"鼠标Y", 60}, {"鼠标状态", 60}, {"延时", 50}};
 
-HFONT gui_font() { return static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT)); }
+HFONT gui_font() {
+    return static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
+}
 
 std::array<HWND, 6> focus_order() {
     const Controls& c = the_controls;
@@ -140,14 +143,17 @@ bool navigate(const MSG& message) {
     }
 }
 
-void subscribe() { open_page(subscription_page); }
+void subscribe() {
+    open_page(subscription_page);
+}
 
 struct CommandBinding {
     int id;
     void (*handler)();
 };
 
-const CommandBinding command_bindings[] = {{control_id::按钮1, subscribe}, {control_id::清空脚本, clear_script}};
+const CommandBinding command_bindings[] = {{control_id::按钮1, subscribe},
+                                           {control_id::清空脚本, clear_script}};
 
 void on_command(int id, int code, HWND control) {
     // Menu commands come with no control; control notifications other than a click are not bound.
@@ -253,7 +259,8 @@ LRESULT CALLBACK group_proc(HWND group, UINT message, WPARAM wParam, LPARAM lPar
 }
 
 bool build_list(HWND list) {
-    constexpr DWORD extended = LVS_EX_FULLROWSELECT | LVS_EX_GRIDLINES | LVS_EX_SUBITEMIMAGES | LVS_EX_INFOTIP;
+    constexpr DWORD extended =
+        LVS_EX_FULLROWSELECT | LVS_EX_GRIDLINES | LVS_EX_SUBITEMIMAGES | LVS_EX_INFOTIP;
     SendMessageA(list, LVM_SETEXTENDEDLISTVIEWSTYLE, extended, extended);
     SendMessageA(list, LVM_SETTEXTCOLOR, 0, RGB(0, 0, 0));
     SendMessageA(list, LVM_SETTEXTBKCOLOR, 0, RGB(255, 255, 255));
@@ -271,17 +278,16 @@ bool build_list(HWND list) {
 
 bool build_controls(HINSTANCE instance) {
     for (const ControlLayout& layout : control_layouts) {
-        HWND control = create_window(layout.ex_style, layout.window_class, layout.text,
-                                     WS_CHILD | WS_CLIPSIBLINGS | layout.style, layout.x, layout.y, layout.width,
-                                     layout.height, the_controls.*layout.parent,
-                                     reinterpret_cast<HMENU>(static_cast<INT_PTR>(layout.id)), instance, nullptr);
+        HWND control = create_window(
+            layout.ex_style, layout.window_class, layout.text, WS_CHILD | WS_CLIPSIBLINGS | layout.style,
+            layout.x, layout.y, layout.width, layout.height, the_controls.*layout.parent,
+            reinterpret_cast<HMENU>(static_cast<INT_PTR>(layout.id)), instance, nullptr);
         if (!control) return false;
         the_controls.*layout.slot = control;
         SendMessageA(control, WM_SETFONT, reinterpret_cast<WPARAM>(gui_font()), FALSE);
         if (layout.checked) SendMessageA(control, BM_SETCHECK, BST_CHECKED, 0);
     }
-    return build_list(the_controls.超级列表框1) &&
-           SetWindowSubclass(the_controls.标签1, label_proc, 0, 0) &&
+    return build_list(the_controls.超级列表框1) && SetWindowSubclass(the_controls.标签1, label_proc, 0, 0) &&
            SetWindowSubclass(the_controls.分组框1, group_proc, 0, 0);
 }
 
@@ -296,16 +302,20 @@ void enforce_outer_size(HWND window) {
 
 }  // namespace
 
-const Controls& controls() { return the_controls; }
+const Controls& controls() {
+    return the_controls;
+}
 
-bool is_checked(HWND button) { return SendMessageA(button, BM_GETCHECK, 0, 0) == BST_CHECKED; }
+bool is_checked(HWND button) {
+    return SendMessageA(button, BM_GETCHECK, 0, 0) == BST_CHECKED;
+}
 
 bool load_program_icons() {
     HINSTANCE instance = GetModuleHandleA(nullptr);
-    big_icon = static_cast<HICON>(
-        LoadImageA(instance, default_icon, IMAGE_ICON, GetSystemMetrics(SM_CXICON), GetSystemMetrics(SM_CYICON), 0));
-    small_icon = static_cast<HICON>(LoadImageA(instance, default_icon, IMAGE_ICON, GetSystemMetrics(SM_CXSMICON),
-                                               GetSystemMetrics(SM_CYSMICON), 0));
+    big_icon = static_cast<HICON>(LoadImageA(instance, default_icon, IMAGE_ICON, GetSystemMetrics(SM_CXICON),
+                                             GetSystemMetrics(SM_CYICON), 0));
+    small_icon = static_cast<HICON>(LoadImageA(
+        instance, default_icon, IMAGE_ICON, GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON), 0));
     return big_icon && small_icon;
 }
 

@@ -48,9 +48,13 @@ void send_mouse(DWORD flags, LONG dx = 0, LONG dy = 0) {
 
 }  // namespace
 
-void CursorInput::move(std::int32_t x, std::int32_t y) { SetCursorPos(x, y); }
+void CursorInput::move(std::int32_t x, std::int32_t y) {
+    SetCursorPos(x, y);
+}
 
-void CursorInput::button(MouseState state) { mouse_event(mouse_event_flag(state), 0, 0, 0, 0); }
+void CursorInput::button(MouseState state) {
+    mouse_event(mouse_event_flag(state), 0, 0, 0, 0);
+}
 
 void PostedInput::post(HWND window, UINT message) {
     POINT client = point_;
@@ -85,4 +89,6 @@ void SentInput::move(std::int32_t x, std::int32_t y) {
                absolute_coordinate(x, left, width), absolute_coordinate(y, top, height));
 }
 
-void SentInput::button(MouseState state) { send_mouse(mouse_event_flag(state)); }
+void SentInput::button(MouseState state) {
+    send_mouse(mouse_event_flag(state));
+}

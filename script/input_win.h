@@ -8,17 +8,17 @@
 #include "script/script_row.h"
 
 class InputPort {
-public:
+   public:
     virtual void move(std::int32_t x, std::int32_t y) = 0;
     virtual void button(MouseState state) = 0;
 
-protected:
+   protected:
     ~InputPort() = default;
 };
 
 // 普通模拟: the real cursor moves and the button acts through mouse_event.
 class CursorInput final : public InputPort {
-public:
+   public:
     void move(std::int32_t x, std::int32_t y) override;
     void button(MouseState state) override;
 };
@@ -27,11 +27,11 @@ public:
 // real cursor stays where it is. A press captures its window, as the system would, so that the
 // release and the moves between reach the window the press went to.
 class PostedInput final : public InputPort {
-public:
+   public:
     void move(std::int32_t x, std::int32_t y) override;
     void button(MouseState state) override;
 
-private:
+   private:
     void post(HWND window, UINT message);
     POINT point_{};
     HWND capture_ = nullptr;
@@ -40,7 +40,7 @@ private:
 
 // 驱动模拟: SendInput with absolute coordinates over the whole virtual desktop.
 class SentInput final : public InputPort {
-public:
+   public:
     void move(std::int32_t x, std::int32_t y) override;
     void button(MouseState state) override;
 };

@@ -21,7 +21,9 @@ struct HeldButtons {
     }
 };
 
-PlayEnd end_of(DelayResult result) { return result == DelayResult::quit ? PlayEnd::quit : PlayEnd::stopped; }
+PlayEnd end_of(DelayResult result) {
+    return result == DelayResult::quit ? PlayEnd::quit : PlayEnd::stopped;
+}
 
 }  // namespace
 

@@ -11,17 +11,17 @@ enum class DelayResult { elapsed, stopped, quit };
 
 // The script as playback reads it: rows of text cells.
 class ScriptSource {
-public:
+   public:
     virtual int row_count() = 0;
     virtual std::string cell(int row, int column) = 0;
 
-protected:
+   protected:
     ~ScriptSource() = default;
 };
 
 // What playback drives: the input of one simulation mode and the clock it waits on.
 class PlaybackPort {
-public:
+   public:
     // Starts a pass: picks the input mode for it and says whether the loop box is checked.
     virtual bool begin_pass() = 0;
     virtual void move(std::int32_t x, std::int32_t y) = 0;
@@ -30,14 +30,14 @@ public:
     // Returns once the clock reaches due_us, or early when stop becomes true or the quit message comes.
     virtual DelayResult wait_until(std::int64_t due_us, const bool& stop) = 0;
 
-protected:
+   protected:
     ~PlaybackPort() = default;
 };
 
 enum class PlayEnd { finished, stopped, quit, busy };
 
 class Player {
-public:
+   public:
     // Plays the first pass, then one more each time the loop box is checked at a pass's start. Each
     // row waits its delay, then moves and acts; a row naming no state only waits. The waits run to
     // the playback's start plus the delays so far, so time spent per row does not pile up. Returns
@@ -51,7 +51,7 @@ public:
         if (playing_) stop_ = true;
     }
 
-private:
+   private:
     bool playing_ = false;
     bool stop_ = false;
 };

@@ -23,7 +23,9 @@ std::int64_t counter_frequency() {
     return frequency;
 }
 
-bool stopped(const bool* stop) { return stop && *stop; }
+bool stopped(const bool* stop) {
+    return stop && *stop;
+}
 
 // Dispatches waiting messages; true when the quit message came, which is put back for the loop.
 bool dispatch_waiting(const bool* stop) {
@@ -48,7 +50,8 @@ std::int64_t now_us() {
 }
 
 DelayTimer::DelayTimer() {
-    timer_.reset(CreateWaitableTimerExA(nullptr, nullptr, create_waitable_timer_high_resolution, TIMER_ALL_ACCESS));
+    timer_.reset(
+        CreateWaitableTimerExA(nullptr, nullptr, create_waitable_timer_high_resolution, TIMER_ALL_ACCESS));
     high_resolution_ = static_cast<bool>(timer_);
     if (!timer_) {
         timer_.reset(CreateWaitableTimerA(nullptr, FALSE, nullptr));

@@ -20,7 +20,7 @@ std::int64_t now_us();
 // One waitable timer, high-resolution where the system has one; otherwise a plain timer with the
 // system timer resolution raised to 1 ms for as long as this object lives.
 class DelayTimer {
-public:
+   public:
     DelayTimer();
     ~DelayTimer();
     DelayTimer(const DelayTimer&) = delete;
@@ -33,7 +33,7 @@ public:
     // (if given) becomes true.
     DelayResult wait_until(std::int64_t due_us, const bool* stop = nullptr);
 
-private:
+   private:
     Unique<TimerTraits> timer_;
     bool high_resolution_ = false;
     bool raised_resolution_ = false;

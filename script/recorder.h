@@ -6,7 +6,17 @@
 
 #include "script/script_row.h"
 
-enum class MouseEventKind { move, left_down, left_up, right_down, right_up, middle_down, middle_up, wheel, other };
+enum class MouseEventKind {
+    move,
+    left_down,
+    left_up,
+    right_down,
+    right_up,
+    middle_down,
+    middle_up,
+    wheel,
+    other
+};
 
 // One low-level mouse event, as the hook saw it.
 struct MouseEvent {
@@ -18,7 +28,7 @@ struct MouseEvent {
 };
 
 class Recorder {
-public:
+   public:
     bool recording() const { return recording_; }
 
     // The first row's delay counts from the HOME that started the recording.
@@ -28,7 +38,7 @@ public:
     // The row a button event makes; none for other events, injected ones, or with recording off.
     std::optional<ScriptRow> on_mouse(const MouseEvent& event);
 
-private:
+   private:
     bool recording_ = false;
     std::uint32_t previous_ = 0;
 };

@@ -19,7 +19,9 @@ const Named names[] = {
 
 }  // namespace
 
-std::string_view mouse_state_name(MouseState state) { return names[static_cast<int>(state)].name; }
+std::string_view mouse_state_name(MouseState state) {
+    return names[static_cast<int>(state)].name;
+}
 
 std::optional<MouseState> parse_mouse_state(std::string_view name) {
     for (const Named& named : names)
@@ -27,7 +29,9 @@ std::optional<MouseState> parse_mouse_state(std::string_view name) {
     return std::nullopt;
 }
 
-bool is_press(MouseState state) { return state == MouseState::left_down || state == MouseState::right_down; }
+bool is_press(MouseState state) {
+    return state == MouseState::left_down || state == MouseState::right_down;
+}
 
 MouseState release_of(MouseState state) {
     if (state == MouseState::left_down) return MouseState::left_up;

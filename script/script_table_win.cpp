@@ -32,7 +32,9 @@ int insert_row(HWND list, int position, std::string_view label) {
     return static_cast<int>(SendMessageA(list, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item)));
 }
 
-int row_count(HWND list) { return static_cast<int>(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0)); }
+int row_count(HWND list) {
+    return static_cast<int>(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0));
+}
 
 void set_cell_text(HWND list, int row, int column, std::string_view text) {
     set_cell(list, row, column, std::string(text).c_str());
@@ -56,7 +58,9 @@ std::string get_cell_text(HWND list, int row, int column) {
     }
 }
 
-void delete_all_rows(HWND list) { SendMessageA(list, LVM_DELETEALLITEMS, 0, 0); }
+void delete_all_rows(HWND list) {
+    SendMessageA(list, LVM_DELETEALLITEMS, 0, 0);
+}
 
 bool append_row(HWND list, const ScriptRow& row) {
     const int index = insert_row(list, -1, Decimal(row_count(list) + 1LL).text);

@@ -22,11 +22,11 @@ bool append_row(HWND list, const ScriptRow& row);
 
 // The list as playback reads it.
 class ListTable final : public ScriptSource {
-public:
+   public:
     explicit ListTable(HWND list) : list_(list) {}
     int row_count() override { return ::row_count(list_); }
     std::string cell(int row, int column) override { return get_cell_text(list_, row, column); }
 
-private:
+   private:
     HWND list_;
 };

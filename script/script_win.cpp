@@ -27,10 +27,10 @@ Player player;
 bool play_requested;
 
 class WindowPlaybackPort final : public PlaybackPort {
-public:
+   public:
     bool begin_pass() override {
         const Controls& c = controls();
-        input_ = is_checked(c.单选框2) ? static_cast<InputPort*>(&posted_)
+        input_ = is_checked(c.单选框2)   ? static_cast<InputPort*>(&posted_)
                  : is_checked(c.单选框3) ? static_cast<InputPort*>(&sent_)
                                          : static_cast<InputPort*>(&cursor_);
         return is_checked(c.选择框1);
@@ -38,9 +38,11 @@ public:
     void move(std::int32_t x, std::int32_t y) override { input_->move(x, y); }
     void button(MouseState state) override { input_->button(state); }
     std::int64_t now_us() override { return ::now_us(); }
-    DelayResult wait_until(std::int64_t due_us, const bool& stop) override { return timer_.wait_until(due_us, &stop); }
+    DelayResult wait_until(std::int64_t due_us, const bool& stop) override {
+        return timer_.wait_until(due_us, &stop);
+    }
 
-private:
+   private:
     CursorInput cursor_;
     PostedInput posted_;
     SentInput sent_;
@@ -160,6 +162,10 @@ void clear_script() {
     delete_all_rows(controls().超级列表框1);
 }
 
-bool recording() { return recorder.recording(); }
+bool recording() {
+    return recorder.recording();
+}
 
-bool playing() { return player.playing() || play_requested; }
+bool playing() {
+    return player.playing() || play_requested;
+}

@@ -16,7 +16,8 @@ Folded fold_at(std::string_view text, std::size_t at) {
     const auto lead = static_cast<unsigned char>(text[at]);
     if (at + 1 < text.size()) {
         const auto trail = static_cast<unsigned char>(text[at + 1]);
-        if (lead == 0xA3 && trail >= 0xB0 && trail <= 0xB9) return {static_cast<char>('0' + (trail - 0xB0)), 2};
+        if (lead == 0xA3 && trail >= 0xB0 && trail <= 0xB9)
+            return {static_cast<char>('0' + (trail - 0xB0)), 2};
         if (lead == 0xA3 && trail == 0xAB) return {'+', 2};
         if (lead == 0xA3 && trail == 0xAD) return {'-', 2};
         if (lead == 0xA1 && trail == 0xA1) return {' ', 2};
@@ -24,7 +25,9 @@ Folded fold_at(std::string_view text, std::size_t at) {
     return {static_cast<char>(lead), 1};
 }
 
-bool is_space(char ch) { return ch == ' ' || (ch >= '\t' && ch <= '\r'); }
+bool is_space(char ch) {
+    return ch == ' ' || (ch >= '\t' && ch <= '\r');
+}
 
 }  // namespace
 
@@ -50,5 +53,6 @@ std::int32_t text_to_int(std::string_view text) {
         at += next.size;
     }
     if (negative) return static_cast<std::int32_t>(-magnitude);
-    return magnitude >= limit ? std::numeric_limits<std::int32_t>::max() : static_cast<std::int32_t>(magnitude);
+    return magnitude >= limit ? std::numeric_limits<std::int32_t>::max()
+                              : static_cast<std::int32_t>(magnitude);
 }

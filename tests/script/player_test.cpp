@@ -18,7 +18,7 @@ const std::string right_up = "\xD3\xD2\xBC\xFC\xB5\xAF\xC6\xF0";    // 右键弹
 using Row = std::vector<std::string>;
 
 class FakeTable final : public ScriptSource {
-public:
+   public:
     std::vector<Row> rows;
     std::vector<std::pair<int, int>> reads;  // every cell read, for "no missing row is read"
 
@@ -40,7 +40,7 @@ Row row(const char* x, const char* y, const std::string& state, const char* dela
 // Records what the player does as text, runs a callback inside the n-th wait, and keeps a fake clock
 // that each action advances a little, as real input does.
 class FakePort final : public PlaybackPort {
-public:
+   public:
     std::vector<std::string> log;
     std::vector<bool> loop_answers;  // one per pass start; the last one repeats
     std::function<DelayResult(int wait_index, const bool& stop)> during_wait;
@@ -83,13 +83,13 @@ using Log = std::vector<std::string>;
 
 TEST(Player, EachRowWaitsThenMovesThenActs) {
     FakeTable table;
-    table.rows = {row("10", "20", left_down, "5"), row("30", "40", left_up, "0"), row("-7", "8", right_down, "1"),
-                  row("-7", "8", right_up, "2")};
+    table.rows = {row("10", "20", left_down, "5"), row("30", "40", left_up, "0"),
+                  row("-7", "8", right_down, "1"), row("-7", "8", right_up, "2")};
     FakePort port;
     Player player;
     EXPECT_EQ(player.play(table, port), PlayEnd::finished);
-    EXPECT_EQ(port.log, (Log{"pass", "wait", "move 10,20", "left_down", "wait", "move 30,40", "left_up", "wait",
-                             "move -7,8", "right_down", "wait", "move -7,8", "right_up", "pass"}));
+    EXPECT_EQ(port.log, (Log{"pass", "wait", "move 10,20", "left_down", "wait", "move 30,40", "left_up",
+                             "wait", "move -7,8", "right_down", "wait", "move -7,8", "right_up", "pass"}));
     EXPECT_FALSE(player.playing());
 }
 
@@ -120,8 +120,8 @@ TEST(Player, WaitsFollowTheScheduleWithoutPilingUpTime) {
 // Delays that are negative, empty or junk give no pause, and a full-width delay counts.
 TEST(Player, DelayCellsWithoutANumberGiveNoPause) {
     FakeTable table;
-    table.rows = {row("1", "1", left_down, "-50"), row("1", "1", left_up, ""), row("1", "1", left_down, "abc"),
-                  row("1", "1", left_up, "\xA3\xB3")};
+    table.rows = {row("1", "1", left_down, "-50"), row("1", "1", left_up, ""),
+                  row("1", "1", left_down, "abc"), row("1", "1", left_up, "\xA3\xB3")};
     FakePort port;
     const std::int64_t start = port.clock;
     Player().play(table, port);
@@ -151,8 +151,8 @@ TEST(Player, StopInsideAWaitEndsAtOnceAndReleasesHeldButtons) {
     };
     for (const auto& c : cases) {
         FakeTable table;
-        table.rows = {row("1", "1", left_down, "9"), row("2", "2", right_down, "9"), row("3", "3", left_up, "9"),
-                      row("4", "4", right_up, "9")};
+        table.rows = {row("1", "1", left_down, "9"), row("2", "2", right_down, "9"),
+                      row("3", "3", left_up, "9"), row("4", "4", right_up, "9")};
         FakePort port;
         port.loop_answers = {true};
         Player player;
@@ -175,7 +175,9 @@ TEST(Player, QuitDuringAWaitEndsPlaybackAndReleasesHeldButtons) {
     FakeTable table;
     table.rows = {row("1", "1", left_down, "0"), row("1", "1", left_up, "100")};
     FakePort port;
-    port.during_wait = [](int index, const bool&) { return index == 1 ? DelayResult::quit : DelayResult::elapsed; };
+    port.during_wait = [](int index, const bool&) {
+        return index == 1 ? DelayResult::quit : DelayResult::elapsed;
+    };
     EXPECT_EQ(Player().play(table, port), PlayEnd::quit);
     EXPECT_EQ(port.log, (Log{"pass", "wait", "move 1,1", "left_down", "wait", "left_up"}));
 }

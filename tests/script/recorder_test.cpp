@@ -9,7 +9,9 @@ namespace {
 
 using K = MouseEventKind;
 
-MouseEvent at(K kind, std::uint32_t tick, bool injected = false) { return {kind, 10, -20, tick, injected}; }
+MouseEvent at(K kind, std::uint32_t tick, bool injected = false) {
+    return {kind, 10, -20, tick, injected};
+}
 
 TEST(Recorder, OnlyRealButtonEventsBecomeRowsWhileRecording) {
     const struct {

@@ -42,11 +42,19 @@ TEST(TextToInt, ReadsEveryFormTheListMayHold) {
         {FW_SPACE FW_SPACE "5", 5},
         {"1" FW_2 "3", 123},
         {"-" FW_1 "0", -10},
-        {"\xD7\xF3" "12", 0},         // a Chinese character first: not a number
-        {"12\xD7\xF3" "34", 12},      // digits end at the first other character
-        {"\xA3" "5", 0},              // a lone lead byte is no full-width form
-        {"5\xA3", 5},                 // a truncated pair at the end
-        {"\xA3\xBA" "1", 0},          // A3 BA is the full-width colon, not a digit
+        {"\xD7\xF3"
+         "12",
+         0},  // a Chinese character first: not a number
+        {"12\xD7\xF3"
+         "34",
+         12},  // digits end at the first other character
+        {"\xA3"
+         "5",
+         0},           // a lone lead byte is no full-width form
+        {"5\xA3", 5},  // a truncated pair at the end
+        {"\xA3\xBA"
+         "1",
+         0},  // A3 BA is the full-width colon, not a digit
         {"2147483647", 2147483647},
         {"-2147483648", -2147483647 - 1},
         {"2147483648", 2147483647},
