@@ -1,7 +1,7 @@
 // The main window built in-process under Wine and read back through Win32.
-#include <windows.h>
 #include <commctrl.h>
 #include <gtest/gtest.h>
+#include <windows.h>
 
 #include <iterator>
 #include <string>
@@ -14,14 +14,16 @@
 namespace {
 
 class MainWindow : public testing::Test {
-protected:
+   protected:
     static void SetUpTestSuite() {
         INITCOMMONCONTROLSEX classes{sizeof classes, ICC_LISTVIEW_CLASSES | ICC_STANDARD_CLASSES};
         ASSERT_TRUE(InitCommonControlsEx(&classes));
         ASSERT_TRUE(load_program_icons());
         ASSERT_TRUE(register_main_window_class());
     }
-    void SetUp() override { ASSERT_EQ(create_main_window([](HWND) {}), BuildResult::shown); }
+    void SetUp() override {
+        ASSERT_EQ(create_main_window([](HWND) {}), BuildResult::shown);
+    }
     void TearDown() override {
         if (controls().main) DestroyWindow(controls().main);
     }
@@ -138,8 +140,11 @@ TEST_F(MainWindow, ArrowsMoveAndCheckAmongRadioButtons) {
     struct {
         WORD key;
         HWND Controls::*reached;
-    } steps[] = {{VK_RIGHT, &Controls::单选框2}, {VK_DOWN, &Controls::单选框3}, {VK_RIGHT, &Controls::单选框1},
-                 {VK_LEFT, &Controls::单选框3}, {VK_UP, &Controls::单选框2}};
+    } steps[] = {{VK_RIGHT, &Controls::单选框2},
+                 {VK_DOWN, &Controls::单选框3},
+                 {VK_RIGHT, &Controls::单选框1},
+                 {VK_LEFT, &Controls::单选框3},
+                 {VK_UP, &Controls::单选框2}};
     for (const auto& step : steps) {
         press(step.key);
         HWND reached = c.*step.reached;
@@ -234,7 +239,9 @@ TEST_F(MainWindow, EachClickOnTheButtonAsksTheShellOnce) {
 }
 
 int boxes;
-int WINAPI record_box(HWND, LPCSTR, LPCSTR, UINT) { return ++boxes, IDOK; }
+int WINAPI record_box(HWND, LPCSTR, LPCSTR, UINT) {
+    return ++boxes, IDOK;
+}
 HWND WINAPI refuse_window(DWORD, LPCSTR, LPCSTR, DWORD, int, int, int, int, HWND, HMENU, HINSTANCE, LPVOID) {
     return nullptr;
 }

@@ -9,8 +9,8 @@
 //   inspector fill N    appends N rows (for driving the clear command)
 //   inspector menu      prints the open popup menu's left and top edges
 // Exit codes: 0 done, 1 differences found, 2 no Vorlune window (or no menu), 3 a call failed.
-#include <windows.h>
 #include <commctrl.h>
+#include <windows.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -23,7 +23,7 @@ namespace {
 
 // A block of memory inside the target process, released with it.
 class RemoteMemory {
-public:
+   public:
     RemoteMemory(HANDLE process, SIZE_T size)
         : process_(process), address_(VirtualAllocEx(process, nullptr, size, MEM_COMMIT, PAGE_READWRITE)) {}
     RemoteMemory(const RemoteMemory&) = delete;
@@ -40,7 +40,7 @@ public:
         return ReadProcessMemory(process_, at(offset), data, size, nullptr);
     }
 
-private:
+   private:
     HANDLE process_;
     void* address_;
 };
@@ -78,7 +78,8 @@ bool column_header(const Target& target, int index, LVCOLUMNA& column, std::stri
     column.pszText = memory.at(text_offset);
     column.cchTextMax = text_room;
     if (!memory.write(0, &column, sizeof column)) return false;
-    if (!SendMessageA(target.list, LVM_GETCOLUMNA, index, reinterpret_cast<LPARAM>(memory.at(0)))) return false;
+    if (!SendMessageA(target.list, LVM_GETCOLUMNA, index, reinterpret_cast<LPARAM>(memory.at(0))))
+        return false;
     char text[text_room];
     if (!memory.read(0, &column, sizeof column) || !memory.read(text_offset, text, sizeof text)) return false;
     text[text_room - 1] = '\0';
@@ -93,7 +94,8 @@ std::string cell(const Target& target, const RemoteMemory& memory, int row, int 
     item.cchTextMax = text_room;
     char text[text_room] = {};
     if (!memory.write(0, &item, sizeof item)) return {};
-    const LRESULT length = SendMessageA(target.list, LVM_GETITEMTEXTA, row, reinterpret_cast<LPARAM>(memory.at(0)));
+    const LRESULT length =
+        SendMessageA(target.list, LVM_GETITEMTEXTA, row, reinterpret_cast<LPARAM>(memory.at(0)));
     if (length <= 0 || !memory.read(text_offset, text, static_cast<SIZE_T>(length))) return {};
     return std::string(text, static_cast<size_t>(length));
 }
@@ -105,7 +107,8 @@ int layout(const Target& target) {
     check("height", rect.bottom - rect.top, expected::height);
     check("left", rect.left, (GetSystemMetrics(SM_CXSCREEN) - expected::width) / 2);
     check("top", rect.top, (GetSystemMetrics(SM_CYSCREEN) - expected::height) / 2);
-    check("main style", GetWindowLongA(target.main, GWL_STYLE) & (expected::main_style | WS_THICKFRAME | WS_MAXIMIZEBOX),
+    check("main style",
+          GetWindowLongA(target.main, GWL_STYLE) & (expected::main_style | WS_THICKFRAME | WS_MAXIMIZEBOX),
           expected::main_style);
     // Fonts are left to the in-process test: under Wine a font handle means nothing in another process.
     HWND group = GetDlgItem(target.main, control_id::分组框1);
@@ -171,7 +174,8 @@ int fill(const Target& target, int count) {
         item.iItem = INT_MAX;
         item.pszText = memory.at(text_offset);
         if (!memory.write(0, &item, sizeof item)) return 3;
-        if (SendMessageA(target.list, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(memory.at(0))) < 0) return 3;
+        if (SendMessageA(target.list, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(memory.at(0))) < 0)
+            return 3;
     }
     return 0;
 }
@@ -203,12 +207,14 @@ int main(int argc, char** argv) {
     target.list = GetDlgItem(target.main, control_id::超级列表框1);
     DWORD process_id = 0;
     GetWindowThreadProcessId(target.main, &process_id);
-    target.process = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, process_id);
+    target.process =
+        OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, process_id);
     if (!target.process) return 3;
     int result = 3;
     if (command == "layout") result = layout(target);
     if (command == "rows") result = rows(target);
-    if (command == "count") result = std::printf("%d\n", int(SendMessageA(target.list, LVM_GETITEMCOUNT, 0, 0))) > 0 ? 0 : 3;
+    if (command == "count")
+        result = std::printf("%d\n", int(SendMessageA(target.list, LVM_GETITEMCOUNT, 0, 0))) > 0 ? 0 : 3;
     if (command == "focus") result = focus(target);
     if (command == "fill" && argc > 2) result = fill(target, std::atoi(argv[2]));
     CloseHandle(target.process);
