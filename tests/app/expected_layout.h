@@ -2,8 +2,9 @@
 // back both in-process and from another process.
 #pragma once
 
-#include <commctrl.h>
 #include <windows.h>
+
+#include <commctrl.h>
 
 #include "app/main_window_win.h"
 

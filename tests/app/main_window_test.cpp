@@ -1,7 +1,8 @@
 // The main window built in-process under Wine and read back through Win32.
+#include <windows.h>
+
 #include <commctrl.h>
 #include <gtest/gtest.h>
-#include <windows.h>
 
 #include <iterator>
 #include <string>

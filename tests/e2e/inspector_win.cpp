@@ -9,8 +9,9 @@
 //   inspector fill N    appends N rows (for driving the clear command)
 //   inspector menu      prints the open popup menu's left and top edges
 // Exit codes: 0 done, 1 differences found, 2 no Vorlune window (or no menu), 3 a call failed.
-#include <commctrl.h>
 #include <windows.h>
+
+#include <commctrl.h>
 
 #include <cstdio>
 #include <cstdlib>
