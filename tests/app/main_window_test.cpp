@@ -258,4 +258,20 @@ TEST(Startup, AWindowThatCannotBeBuiltShowsTheErrorBoxAndReturnsMinusOne) {
     message_box = real_box;
 }
 
+void CALLBACK close_main_window(HWND, UINT, UINT_PTR timer, DWORD) {
+    KillTimer(nullptr, timer);
+    SendMessageA(controls().main, WM_CLOSE, 0, 0);
+}
+
+TEST(Startup, ClosingRightAwayReturnsZeroAndReleasesTheProcessStateOnce) {
+    for (bool buffer_filled : {false, true}) {
+        if (buffer_filled) global_buffer = HeapAlloc(GetProcessHeap(), 0, 64);
+        SetTimer(nullptr, 0, 10, close_main_window);
+        EXPECT_EQ(run_app(), 0);
+        EXPECT_EQ(controls().main, nullptr);
+        EXPECT_EQ(loader_pointer, nullptr);
+        EXPECT_EQ(global_buffer, nullptr);
+    }
+}
+
 }  // namespace
