@@ -8,8 +8,12 @@
 namespace {
 
 std::string ran;
-void first() { ran += 'a'; }
-void second() { ran += 'b'; }
+void first() {
+    ran += 'a';
+}
+void second() {
+    ran += 'b';
+}
 
 TEST(ExitRoutines, RunOnceInRegistrationOrderWithoutDuplicatesThenEmpty) {
     ran.clear();
@@ -22,6 +26,8 @@ TEST(ExitRoutines, RunOnceInRegistrationOrderWithoutDuplicatesThenEmpty) {
     EXPECT_EQ(ran, "ab");
 }
 
-TEST(ExitRoutines, NullIsRefused) { EXPECT_FALSE(register_exit_routine(nullptr)); }
+TEST(ExitRoutines, NullIsRefused) {
+    EXPECT_FALSE(register_exit_routine(nullptr));
+}
 
 }  // namespace

@@ -11,7 +11,8 @@ struct Case {
 
 TEST(CentredOrigin, Table) {
     const Case cases[] = {
-        {1024, 768, 289, 236}, {1920, 1080, 737, 392}, {446, 296, 0, 0}, {400, 200, -22, -47}, {0, 0, -222, -147},
+        {1024, 768, 289, 236}, {1920, 1080, 737, 392}, {446, 296, 0, 0},
+        {400, 200, -22, -47},  {0, 0, -222, -147},
     };
     for (const Case& c : cases) {
         const Point p = centred_origin(c.screen_width, c.screen_height);

@@ -1,25 +1,30 @@
 // The main window built in-process under Wine and read back through Win32.
 #include <windows.h>
+
 #include <commctrl.h>
 #include <gtest/gtest.h>
 
+#include <iterator>
 #include <string>
 
 #include "app/app_win.h"
 #include "app/main_window_win.h"
 #include "link/open_page_win.h"
+#include "tests/app/expected_layout.h"
 
 namespace {
 
 class MainWindow : public testing::Test {
-protected:
+   protected:
     static void SetUpTestSuite() {
         INITCOMMONCONTROLSEX classes{sizeof classes, ICC_LISTVIEW_CLASSES | ICC_STANDARD_CLASSES};
         ASSERT_TRUE(InitCommonControlsEx(&classes));
         ASSERT_TRUE(load_program_icons());
         ASSERT_TRUE(register_main_window_class());
     }
-    void SetUp() override { ASSERT_EQ(create_main_window([](HWND) {}), BuildResult::shown); }
+    void SetUp() override {
+        ASSERT_EQ(create_main_window([](HWND) {}), BuildResult::shown);
+    }
     void TearDown() override {
         if (controls().main) DestroyWindow(controls().main);
     }
@@ -52,14 +57,13 @@ TEST_F(MainWindow, OuterSizeTitleStylesAndIcons) {
     HWND main = controls().main;
     RECT rect;
     GetWindowRect(main, &rect);
-    EXPECT_EQ(rect.right - rect.left, 445);
-    EXPECT_EQ(rect.bottom - rect.top, 295);
-    EXPECT_EQ(rect.left, (GetSystemMetrics(SM_CXSCREEN) - 445) / 2);
-    EXPECT_EQ(rect.top, (GetSystemMetrics(SM_CYSCREEN) - 295) / 2);
+    EXPECT_EQ(rect.right - rect.left, expected::width);
+    EXPECT_EQ(rect.bottom - rect.top, expected::height);
+    EXPECT_EQ(rect.left, (GetSystemMetrics(SM_CXSCREEN) - expected::width) / 2);
+    EXPECT_EQ(rect.top, (GetSystemMetrics(SM_CYSCREEN) - expected::height) / 2);
     EXPECT_EQ(text_of(main), "Vorlune");
     const DWORD style = GetWindowLongA(main, GWL_STYLE);
-    EXPECT_EQ(style & (WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN),
-              DWORD(WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN));
+    EXPECT_EQ(style & expected::main_style, expected::main_style);
     EXPECT_FALSE(style & (WS_THICKFRAME | WS_MAXIMIZEBOX));
     EXPECT_EQ(GetWindowLongA(main, GWL_EXSTYLE) & ~WS_EX_WINDOWEDGE, 0);
     EXPECT_TRUE(IsWindowVisible(main));
@@ -67,38 +71,17 @@ TEST_F(MainWindow, OuterSizeTitleStylesAndIcons) {
     EXPECT_NE(SendMessageA(main, WM_GETICON, ICON_SMALL, 0), 0);
 }
 
-struct ControlCase {
-    HWND Controls::*slot;
-    const char* window_class;
-    const char* text;
-    DWORD style;
-    RECT rect;
-    bool checked;
-};
-
 TEST_F(MainWindow, EveryControlAsLaidOut) {
-    const DWORD option = BS_LEFT | BS_VCENTER | BS_MULTILINE | WS_TABSTOP;
-    const ControlCase cases[] = {
-        {&Controls::单选框1, "Button", "\xC6\xD5\xCD\xA8\xC4\xA3\xC4\xE2", BS_AUTORADIOBUTTON | option,
-         {280, 0, 360, 24}, true},
-        {&Controls::单选框2, "Button", "后台模拟", BS_AUTORADIOBUTTON | option, {360, 0, 440, 24}, false},
-        {&Controls::单选框3, "Button", "驱动模拟", BS_AUTORADIOBUTTON | option, {280, 24, 360, 48}, false},
-        {&Controls::选择框1, "Button", "循环模拟", BS_AUTOCHECKBOX | option, {360, 24, 440, 48}, false},
-        {&Controls::分组框1, "Button", "  使用说明  ", BS_GROUPBOX | BS_CENTER, {278, 66, 437, 154}, false},
-        {&Controls::标签1, "Static", "1：HOME键记录或停止记录\r\n2：insert键执行脚本\r\n3：列表框右键清空脚本",
-         SS_LEFT, {284, 90, 431, 130}, false},
-        {&Controls::按钮1, "Button", "订阅下载更给力版本",
-         BS_PUSHBUTTON | BS_CENTER | BS_VCENTER | BS_MULTILINE | WS_TABSTOP, {280, 168, 432, 264}, false},
-    };
     HFONT gui_font = static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
-    for (const ControlCase& c : cases) {
+    for (const expected::Control& c : expected::controls) {
         HWND control = controls().*c.slot;
         char window_class[32];
         GetClassNameA(control, window_class, sizeof window_class);
         EXPECT_STRCASEEQ(window_class, c.window_class);
         EXPECT_EQ(text_of(control), c.text);
+        EXPECT_EQ(GetDlgCtrlID(control), c.id);
         const DWORD style = GetWindowLongA(control, GWL_STYLE);
-        EXPECT_EQ(style, WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | c.style) << c.text;
+        EXPECT_EQ(style, expected::child_style | c.style) << c.text;
         const RECT rect = rect_in_main(control);
         EXPECT_TRUE(EqualRect(&rect, &c.rect)) << c.text << ' ' << rect.left << ',' << rect.top;
         EXPECT_EQ(reinterpret_cast<HFONT>(SendMessageA(control, WM_GETFONT, 0, 0)), gui_font);
@@ -111,22 +94,14 @@ TEST_F(MainWindow, EveryControlAsLaidOut) {
 
 TEST_F(MainWindow, ScriptListColumnsStylesAndColours) {
     HWND list = controls().超级列表框1;
-    EXPECT_EQ(GetWindowLongA(list, GWL_STYLE),
-              WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN | WS_TABSTOP | LVS_REPORT | LVS_SINGLESEL |
-                  LVS_SHOWSELALWAYS | LVS_NOSORTHEADER);
+    EXPECT_EQ(GetWindowLongA(list, GWL_STYLE), expected::child_style | expected::list_style);
     EXPECT_EQ(GetWindowLongA(list, GWL_EXSTYLE) & WS_EX_CLIENTEDGE, WS_EX_CLIENTEDGE);
-    EXPECT_EQ(SendMessageA(list, LVM_GETEXTENDEDLISTVIEWSTYLE, 0, 0),
-              LVS_EX_FULLROWSELECT | LVS_EX_GRIDLINES | LVS_EX_SUBITEMIMAGES | LVS_EX_INFOTIP);
+    EXPECT_EQ(SendMessageA(list, LVM_GETEXTENDEDLISTVIEWSTYLE, 0, 0), expected::list_extended_style);
     EXPECT_EQ(SendMessageA(list, LVM_GETBKCOLOR, 0, 0), RGB(255, 255, 255));
     EXPECT_EQ(SendMessageA(list, LVM_GETTEXTBKCOLOR, 0, 0), RGB(255, 255, 255));
     EXPECT_EQ(SendMessageA(list, LVM_GETTEXTCOLOR, 0, 0), RGB(0, 0, 0));
-    const RECT expected{0, 0, 276, 264};
     const RECT rect = rect_in_main(list);
-    EXPECT_TRUE(EqualRect(&rect, &expected));
-    const struct {
-        const char* header;
-        int width;
-    } columns[] = {{"行", 25}, {"鼠标X", 60}, {"鼠标Y", 60}, {"鼠标状态", 60}, {"延时", 50}};
+    EXPECT_TRUE(EqualRect(&rect, &expected::list_rect));
     for (int i = 0; i < 5; ++i) {
         char header[32] = {};
         LVCOLUMNA column{};
@@ -134,8 +109,8 @@ TEST_F(MainWindow, ScriptListColumnsStylesAndColours) {
         column.pszText = header;
         column.cchTextMax = sizeof header;
         ASSERT_TRUE(SendMessageA(list, LVM_GETCOLUMNA, i, reinterpret_cast<LPARAM>(&column)));
-        EXPECT_STREQ(header, columns[i].header);
-        EXPECT_EQ(column.cx, columns[i].width);
+        EXPECT_STREQ(header, expected::columns[i].header);
+        EXPECT_EQ(column.cx, expected::columns[i].width);
         EXPECT_EQ(column.fmt & LVCFMT_JUSTIFYMASK, LVCFMT_LEFT);
     }
     EXPECT_FALSE(SendMessageA(list, LVM_GETCOLUMNA, 5, 0));
@@ -143,14 +118,21 @@ TEST_F(MainWindow, ScriptListColumnsStylesAndColours) {
 }
 
 TEST_F(MainWindow, TabCyclesTheFocusOrderBothWays) {
-    const Controls& c = controls();
-    SetFocus(c.超级列表框1);
-    const HWND order[] = {c.单选框1, c.单选框2, c.单选框3, c.选择框1, c.按钮1, c.超级列表框1};
-    for (HWND next : order) {
+    SetFocus(controls().超级列表框1);
+    for (int id : expected::focus_order) {
         press(VK_TAB);
-        EXPECT_EQ(GetFocus(), next);
+        EXPECT_EQ(GetDlgCtrlID(GetFocus()), id);
     }
-    EXPECT_EQ(GetFocus(), c.超级列表框1);
+    BYTE keys[256];
+    GetKeyboardState(keys);
+    keys[VK_SHIFT] = 0x80;
+    SetKeyboardState(keys);
+    for (int i = static_cast<int>(std::size(expected::focus_order)) - 2; i >= -1; --i) {
+        press(VK_TAB);
+        EXPECT_EQ(GetDlgCtrlID(GetFocus()), i >= 0 ? expected::focus_order[i] : control_id::超级列表框1);
+    }
+    keys[VK_SHIFT] = 0;
+    SetKeyboardState(keys);
 }
 
 TEST_F(MainWindow, ArrowsMoveAndCheckAmongRadioButtons) {
@@ -159,8 +141,11 @@ TEST_F(MainWindow, ArrowsMoveAndCheckAmongRadioButtons) {
     struct {
         WORD key;
         HWND Controls::*reached;
-    } steps[] = {{VK_RIGHT, &Controls::单选框2}, {VK_DOWN, &Controls::单选框3}, {VK_RIGHT, &Controls::单选框1},
-                 {VK_LEFT, &Controls::单选框3}, {VK_UP, &Controls::单选框2}};
+    } steps[] = {{VK_RIGHT, &Controls::单选框2},
+                 {VK_DOWN, &Controls::单选框3},
+                 {VK_RIGHT, &Controls::单选框1},
+                 {VK_LEFT, &Controls::单选框3},
+                 {VK_UP, &Controls::单选框2}};
     for (const auto& step : steps) {
         press(step.key);
         HWND reached = c.*step.reached;
@@ -175,6 +160,57 @@ TEST_F(MainWindow, EscapeAndEnterLeaveTheWindowOpen) {
         press(VK_ESCAPE);
         press(VK_RETURN);
         EXPECT_TRUE(IsWindow(controls().main));
+    }
+}
+
+struct MenuSeen {
+    RECT rect;
+    HMENU menu;
+    UINT_PTR keys[2];
+} menu_seen;
+
+// Runs inside the menu's modal loop: notes where the menu is, then presses the given keys.
+void CALLBACK look_at_menu(HWND, UINT, UINT_PTR timer, DWORD) {
+    KillTimer(nullptr, timer);
+    HWND window = FindWindowA("#32768", nullptr);
+    if (!window) return;
+    GetWindowRect(window, &menu_seen.rect);
+    menu_seen.menu = reinterpret_cast<HMENU>(SendMessageA(window, MN_GETHMENU, 0, 0));
+    for (UINT_PTR key : menu_seen.keys) PostMessageA(window, WM_KEYDOWN, key, 0);
+}
+
+void right_click_list(UINT_PTR first_key, UINT_PTR second_key) {
+    menu_seen = {{}, nullptr, {first_key, second_key}};
+    SetTimer(nullptr, 0, 50, look_at_menu);
+    NMHDR header{controls().超级列表框1, control_id::超级列表框1, UINT(NM_RCLICK)};
+    SendMessageA(controls().main, WM_NOTIFY, header.idFrom, reinterpret_cast<LPARAM>(&header));
+    pump();
+}
+
+TEST_F(MainWindow, RightClickMenuAtTheCursorClearsOnlyWhenChosen) {
+    HWND list = controls().超级列表框1;
+    SetCursorPos(300, 300);
+    struct {
+        UINT_PTR first, second;
+        int rows_before, rows_after;
+    } cases[] = {{VK_ESCAPE, VK_ESCAPE, 3, 3}, {VK_DOWN, VK_RETURN, 3, 0}, {VK_DOWN, VK_RETURN, 0, 0}};
+    for (const auto& c : cases) {
+        SendMessageA(list, LVM_DELETEALLITEMS, 0, 0);
+        while (SendMessageA(list, LVM_GETITEMCOUNT, 0, 0) < c.rows_before) {
+            LVITEMA row{};
+            row.mask = LVIF_TEXT;
+            row.iItem = INT_MAX;
+            row.pszText = const_cast<char*>("1");
+            SendMessageA(list, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&row));
+        }
+        right_click_list(c.first, c.second);
+        POINT cursor;
+        GetCursorPos(&cursor);
+        EXPECT_EQ(menu_seen.rect.left, cursor.x + 3);
+        EXPECT_EQ(menu_seen.rect.top, cursor.y + 3);
+        ASSERT_NE(menu_seen.menu, nullptr);
+        EXPECT_FALSE(IsMenu(menu_seen.menu)) << "the popup menu outlives its use";
+        EXPECT_EQ(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0), c.rows_after);
     }
 }
 
@@ -204,7 +240,9 @@ TEST_F(MainWindow, EachClickOnTheButtonAsksTheShellOnce) {
 }
 
 int boxes;
-int WINAPI record_box(HWND, LPCSTR, LPCSTR, UINT) { return ++boxes, IDOK; }
+int WINAPI record_box(HWND, LPCSTR, LPCSTR, UINT) {
+    return ++boxes, IDOK;
+}
 HWND WINAPI refuse_window(DWORD, LPCSTR, LPCSTR, DWORD, int, int, int, int, HWND, HMENU, HINSTANCE, LPVOID) {
     return nullptr;
 }
@@ -218,6 +256,22 @@ TEST(Startup, AWindowThatCannotBeBuiltShowsTheErrorBoxAndReturnsMinusOne) {
     EXPECT_EQ(boxes, 1);
     create_window = real_window;
     message_box = real_box;
+}
+
+void CALLBACK close_main_window(HWND, UINT, UINT_PTR timer, DWORD) {
+    KillTimer(nullptr, timer);
+    SendMessageA(controls().main, WM_CLOSE, 0, 0);
+}
+
+TEST(Startup, ClosingRightAwayReturnsZeroAndReleasesTheProcessStateOnce) {
+    for (bool buffer_filled : {false, true}) {
+        if (buffer_filled) global_buffer = HeapAlloc(GetProcessHeap(), 0, 64);
+        SetTimer(nullptr, 0, 10, close_main_window);
+        EXPECT_EQ(run_app(), 0);
+        EXPECT_EQ(controls().main, nullptr);
+        EXPECT_EQ(loader_pointer, nullptr);
+        EXPECT_EQ(global_buffer, nullptr);
+    }
 }
 
 }  // namespace
