@@ -2,8 +2,6 @@
 // moving by the caption, the system menu and Alt+F4 stay the system's.
 #include "skinlib/frame_win.h"
 
-#include <commctrl.h>
-
 #include "skinlib/paint_win.h"
 
 namespace {

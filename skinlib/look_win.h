@@ -1,7 +1,11 @@
 // The attached look, as the painters use it, and what each skinned window keeps.
 #pragma once
 
+// commctrl.h needs the types of windows.h ahead of it.
+// clang-format off
 #include <windows.h>
+#include <commctrl.h>
+// clang-format on
 
 #include "skinlib/skin_file.h"
 

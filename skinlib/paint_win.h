@@ -1,9 +1,6 @@
 // Painting of the child controls: buttons, group boxes, labels, the list's header and rows.
 #pragma once
 
-#include <commctrl.h>
-#include <windows.h>
-
 #include "skinlib/look_win.h"
 
 // A skinned button, label or header: paints in the skin, leaves its behaviour to the control.

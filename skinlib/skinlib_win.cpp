@@ -1,8 +1,5 @@
 // The library's entry points: validates a skin, then subclasses every window of the thread,
 // those that exist and, through a thread hook, those created later.
-#include <commctrl.h>
-#include <windows.h>
-
 #include "skinlib/colour_shift.h"
 #include "skinlib/frame_win.h"
 #include "skinlib/paint_win.h"
