@@ -1,6 +1,9 @@
 // The real main window with the shipped skin attached and a few rows, for the skinned screenshot.
-#include <commctrl.h>
+// commctrl.h needs the types of windows.h ahead of it.
+// clang-format off
 #include <windows.h>
+#include <commctrl.h>
+// clang-format on
 
 #include <fstream>
 #include <iterator>

@@ -1,10 +1,10 @@
 // skinlib.dll attached to the real main window under Wine: its colours on screen, every control
 // still working from keyboard and mouse, and rejected skins leaving the window as it was.
+// skinlib.h brings windows.h, which commctrl.h needs ahead of it.
 #include "skinlib/skinlib.h"
 
 #include <commctrl.h>
 #include <gtest/gtest.h>
-#include <windows.h>
 
 #include <fstream>
 #include <iterator>
