@@ -1,0 +1,11 @@
+// The caption and frame of a skinned top-level window, with caption buttons that work by mouse.
+#pragma once
+
+#include <windows.h>
+
+#include "skinlib/look_win.h"
+
+LRESULT frame_message(HWND window, UINT message, WPARAM wParam, LPARAM lParam, FrameState& state);
+
+// Paints the caption and frame now, as they stand.
+void paint_frame(HWND window, const FrameState& state);
