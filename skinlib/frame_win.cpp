@@ -2,6 +2,8 @@
 // moving by the caption, the system menu and Alt+F4 stay the system's.
 #include "skinlib/frame_win.h"
 
+#include <dwmapi.h>
+
 #include "skinlib/paint_win.h"
 
 namespace {
@@ -172,6 +174,20 @@ POINT client_to_screen(HWND window, LPARAM lParam) {
 }
 
 }  // namespace
+
+// On Windows 8 and later the compositor always draws top-level frames unless a window opts out;
+// our caption would not show otherwise. dwmapi.dll is looked up, not imported, as it is no
+// library the mapped image may count on; Wine has no such frame, so this is untested there.
+void use_system_frame(HWND window, bool system) {
+    HMODULE dwm = LoadLibraryA("dwmapi.dll");
+    if (!dwm) return;
+    using SetAttribute = HRESULT(WINAPI*)(HWND, DWORD, LPCVOID, DWORD);
+    auto set = reinterpret_cast<SetAttribute>(
+        reinterpret_cast<void (*)()>(GetProcAddress(dwm, "DwmSetWindowAttribute")));
+    const DWORD policy = system ? DWMNCRP_USEWINDOWSTYLE : DWMNCRP_DISABLED;
+    if (set) set(window, DWMWA_NCRENDERING_POLICY, &policy, sizeof policy);
+    FreeLibrary(dwm);
+}
 
 void paint_frame(HWND window, const FrameState& state) {
     const FrameLayout layout = layout_of(window);

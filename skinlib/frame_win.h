@@ -7,5 +7,8 @@
 
 LRESULT frame_message(HWND window, UINT message, WPARAM wParam, LPARAM lParam, FrameState& state);
 
+// Whether the desktop compositor draws the window's frame (its own way) or leaves it to us.
+void use_system_frame(HWND window, bool system);
+
 // Paints the caption and frame now, as they stand.
 void paint_frame(HWND window, const FrameState& state);

@@ -110,6 +110,7 @@ void adopt(HWND window) {
         return;
     }
     if (kind == Kind::list) apply_list_colours(window);
+    if (kind == Kind::frame) use_system_frame(window, false);
 }
 
 // A subclass installed later runs first. The program may subclass its controls after creating
@@ -128,6 +129,7 @@ void release(HWND window) {
     const Kind kind = state->kind;
     const ListColours own = state->own_colours;
     forget(window, state);
+    if (kind == Kind::frame) use_system_frame(window, true);
     if (kind == Kind::list) {
         SendMessageA(window, LVM_SETBKCOLOR, 0, own.background);
         SendMessageA(window, LVM_SETTEXTBKCOLOR, 0, own.text_background);
