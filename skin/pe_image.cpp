@@ -79,7 +79,7 @@ const PeSection* section_at(const PeImage& image, std::uint32_t rva) {
 
 bool is_executable(const PeImage& image, std::uint32_t rva) {
     const PeSection* section = section_at(image, rva);
-    return section && (section->characteristics & IMAGE_SCN_MEM_EXECUTE);
+    return section && (section->characteristics & pe_section_execute);
 }
 
 PeCheck check_directory(const PeImage& image, const PeDirectory& directory, const char* reason) {
@@ -201,7 +201,7 @@ PeCheck parse_pe_image(const std::uint8_t* file, std::uint32_t file_size, PeImag
 bool pe_unpacks_itself(const PeImage& image) {
     for (std::uint32_t i = 0; i < image.section_count; ++i) {
         const PeSection& section = image.sections[i];
-        if ((section.characteristics & IMAGE_SCN_MEM_EXECUTE) && section.mapped_size && !section.copy_size)
+        if ((section.characteristics & pe_section_execute) && section.mapped_size && !section.copy_size)
             return true;
     }
     return false;
@@ -369,8 +369,8 @@ unsigned page_access(const PeImage& image, std::uint32_t page, bool unpacks_itse
             section.rva + section.mapped_size <= page)
             continue;
         if (unpacks_itself) return pe_access_read | pe_access_write | pe_access_execute;
-        if (section.characteristics & IMAGE_SCN_MEM_WRITE) access |= pe_access_write;
-        if (section.characteristics & IMAGE_SCN_MEM_EXECUTE) access |= pe_access_execute;
+        if (section.characteristics & pe_section_write) access |= pe_access_write;
+        if (section.characteristics & pe_section_execute) access |= pe_access_execute;
     }
     return access;
 }

@@ -31,10 +31,10 @@ struct PeSection {
     std::uint32_t characteristics;
 };
 
-// IMAGE_SCN_MEM_* as the section table spells them.
-constexpr std::uint32_t IMAGE_SCN_MEM_EXECUTE = 0x20000000;
-constexpr std::uint32_t IMAGE_SCN_MEM_READ = 0x40000000;
-constexpr std::uint32_t IMAGE_SCN_MEM_WRITE = 0x80000000;
+// The IMAGE_SCN_MEM_* bits of a section's characteristics.
+constexpr std::uint32_t pe_section_execute = 0x20000000;
+constexpr std::uint32_t pe_section_read = 0x40000000;
+constexpr std::uint32_t pe_section_write = 0x80000000;
 
 // A checked image: every field below has passed the checks of parse_pe_image.
 struct PeImage {

@@ -232,8 +232,8 @@ TEST(PeImage, ProtectionsFollowTheSectionFlagsAndCoverTheWholeImage) {
             const PeSection& section = prepared.image.sections[i];
             if (section.mapped_size == 0) continue;
             unsigned expected = pe_access_read;
-            if (packed || (section.characteristics & IMAGE_SCN_MEM_WRITE)) expected |= pe_access_write;
-            if (packed || (section.characteristics & IMAGE_SCN_MEM_EXECUTE)) expected |= pe_access_execute;
+            if (packed || (section.characteristics & pe_section_write)) expected |= pe_access_write;
+            if (packed || (section.characteristics & pe_section_execute)) expected |= pe_access_execute;
             EXPECT_EQ(expected, access_at(runs, section.rva)) << name << " section " << i;
         }
     }
@@ -244,8 +244,8 @@ TEST(PeImage, SectionsSharingAPageGetTheUnionOfTheirAccess) {
     image.image_size = 0x2000;
     image.headers_size = 0x200;
     image.section_count = 2;
-    image.sections[0] = {0x200, 0x200, 0x200, 0x200, IMAGE_SCN_MEM_READ | IMAGE_SCN_MEM_EXECUTE};
-    image.sections[1] = {0x400, 0x1200, 0x400, 0x1200, IMAGE_SCN_MEM_READ | IMAGE_SCN_MEM_WRITE};
+    image.sections[0] = {0x200, 0x200, 0x200, 0x200, pe_section_read | pe_section_execute};
+    image.sections[1] = {0x400, 0x1200, 0x400, 0x1200, pe_section_read | pe_section_write};
     std::vector<PeProtectionRun> runs = plan(image);
     EXPECT_EQ(pe_access_read | pe_access_write | pe_access_execute, access_at(runs, 0));
     EXPECT_EQ(pe_access_read | pe_access_write, access_at(runs, 0x1000));
