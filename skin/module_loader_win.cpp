@@ -1,9 +1,8 @@
 // The loader object's operations over the process heap and the memory mapper.
-#include "skin/module_loader.h"
-
 #include <windows.h>
 
 #include "skin/memory_module_win.h"
+#include "skin/module_loader.h"
 
 namespace {
 
@@ -13,12 +12,15 @@ struct LoaderState {
     const char* error;
 };
 
-LoaderState* state_of(ModuleLoader* loader) { return reinterpret_cast<LoaderState*>(loader->state); }
+LoaderState* state_of(ModuleLoader* loader) {
+    return reinterpret_cast<LoaderState*>(loader->state);
+}
 
 // The shared state is made on first need, so that a copy taken before any mapping still shares it.
 LoaderState* ensure_state(ModuleLoader* loader) {
     if (!loader->state) {
-        auto* state = static_cast<LoaderState*>(HeapAlloc(GetProcessHeap(), HEAP_ZERO_MEMORY, sizeof(LoaderState)));
+        auto* state =
+            static_cast<LoaderState*>(HeapAlloc(GetProcessHeap(), HEAP_ZERO_MEMORY, sizeof(LoaderState)));
         if (!state) return nullptr;
         state->owners = 1;
         state->error = "";
@@ -89,7 +91,8 @@ constexpr ModuleLoaderOps operations = {destroy, copy, map, export_address, rele
 }  // namespace
 
 ModuleLoader* create_module_loader() {
-    auto* loader = static_cast<ModuleLoader*>(HeapAlloc(GetProcessHeap(), HEAP_ZERO_MEMORY, sizeof(ModuleLoader)));
+    auto* loader =
+        static_cast<ModuleLoader*>(HeapAlloc(GetProcessHeap(), HEAP_ZERO_MEMORY, sizeof(ModuleLoader)));
     if (loader) loader->ops = &operations;
     return loader;
 }
