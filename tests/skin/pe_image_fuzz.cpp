@@ -25,7 +25,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     PeImage image;
     if (!parse_pe_image(data, static_cast<std::uint32_t>(size), &image).ok()) return 0;
     // Larger images are valid but only slow the search down.
-    if (image.image_size > (16u << 20)) return 0;
+    if (image.image_size > (4u << 20)) return 0;
     plan_pe_protections(image, ignore_run, nullptr);
     ImportBinder binder{nullptr, open_module, find_function};
     for (std::uint32_t base : {image.image_base, image.image_base ^ 0x10000000u}) {
