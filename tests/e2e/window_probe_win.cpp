@@ -2,12 +2,12 @@
 // reads the controls and the script list back. List-view messages carry pointers, which mean
 // nothing in another process, so their structures and texts live in memory allocated there.
 //
-//   inspector layout    checks the window against the expected layout; prints each difference
-//   inspector rows      prints each row's five cells, tab-separated (code page 936 bytes)
-//   inspector count     prints the number of rows
-//   inspector focus     prints the control identifier that has the keyboard focus
-//   inspector fill N    appends N rows (for driving the clear command)
-//   inspector menu      prints the open popup menu's left and top edges
+//   window_probe layout    checks the window against the expected layout; prints each difference
+//   window_probe rows      prints each row's five cells, tab-separated (code page 936 bytes)
+//   window_probe count     prints the number of rows
+//   window_probe focus     prints the control identifier that has the keyboard focus
+//   window_probe fill N    appends N rows (for driving the clear command)
+//   window_probe menu      prints the open popup menu's left and top edges
 // Exit codes: 0 done, 1 differences found, 2 no Vorlune window (or no menu), 3 a call failed.
 #include <windows.h>
 
