@@ -2,8 +2,8 @@
 #pragma once
 
 #include <cstdint>
-#include <string>
 
+#include "script/cell_text.h"
 #include "script/script_row.h"
 
 // Why a wait returned: its time came, playback was stopped, or the quit message is queued.
@@ -13,7 +13,7 @@ enum class DelayResult { elapsed, stopped, quit };
 class ScriptSource {
    public:
     virtual int row_count() = 0;
-    virtual std::string cell(int row, int column) = 0;
+    virtual CellText cell(int row, int column) = 0;
 
    protected:
     ~ScriptSource() = default;

@@ -14,14 +14,14 @@ constexpr DWORD create_waitable_timer_high_resolution = 0x00000002;
 // by up to a millisecond or so, the counter is exact.
 constexpr std::int64_t spin_us = 2000;
 
-std::int64_t counter_frequency() {
-    static const std::int64_t frequency = [] {
-        LARGE_INTEGER value;
-        QueryPerformanceFrequency(&value);
-        return value.QuadPart;
-    }();
-    return frequency;
+std::int64_t read_counter_frequency() {
+    LARGE_INTEGER value;
+    QueryPerformanceFrequency(&value);
+    return value.QuadPart;
 }
+
+// Fixed at boot; read once, before any wait.
+const std::int64_t counter_frequency = read_counter_frequency();
 
 bool stopped(const bool* stop) {
     return stop && *stop;
@@ -45,7 +45,7 @@ bool dispatch_waiting(const bool* stop) {
 std::int64_t now_us() {
     LARGE_INTEGER value;
     QueryPerformanceCounter(&value);
-    const std::int64_t frequency = counter_frequency();
+    const std::int64_t frequency = counter_frequency;
     return value.QuadPart / frequency * 1000000 + value.QuadPart % frequency * 1000000 / frequency;
 }
 

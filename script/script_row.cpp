@@ -7,7 +7,7 @@ namespace {
 
 struct Named {
     MouseState state;
-    std::string_view name;
+    const char* name;
 };
 
 const Named names[] = {
@@ -19,13 +19,13 @@ const Named names[] = {
 
 }  // namespace
 
-std::string_view mouse_state_name(MouseState state) {
+const char* mouse_state_name(MouseState state) {
     return names[static_cast<int>(state)].name;
 }
 
 std::optional<MouseState> parse_mouse_state(std::string_view name) {
     for (const Named& named : names)
-        if (named.name == name) return named.state;
+        if (std::string_view(named.name) == name) return named.state;
     return std::nullopt;
 }
 

@@ -7,8 +7,8 @@
 
 enum class MouseState { left_down, left_up, right_down, right_up };
 
-// The state's name in the list, code page 936 bytes.
-std::string_view mouse_state_name(MouseState state);
+// The state's name in the list, code page 936 bytes, NUL-terminated.
+const char* mouse_state_name(MouseState state);
 
 // The state a cell names, compared as a whole text; none for any other text.
 std::optional<MouseState> parse_mouse_state(std::string_view name);

@@ -5,6 +5,7 @@
 
 #include <charconv>
 #include <climits>
+#include <utility>
 
 namespace {
 
@@ -23,12 +24,11 @@ void set_cell(HWND list, int row, int column, const char* text) {
 
 }  // namespace
 
-int insert_row(HWND list, int position, std::string_view label) {
-    const std::string text(label);
+int insert_row(HWND list, int position, const char* label) {
     LVITEMA item{};
     item.mask = LVIF_TEXT;
     item.iItem = position < 0 ? INT_MAX : position;
-    item.pszText = const_cast<char*>(text.c_str());
+    item.pszText = const_cast<char*>(label ? label : "");
     return static_cast<int>(SendMessageA(list, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item)));
 }
 
@@ -36,25 +36,27 @@ int row_count(HWND list) {
     return static_cast<int>(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0));
 }
 
-void set_cell_text(HWND list, int row, int column, std::string_view text) {
-    set_cell(list, row, column, std::string(text).c_str());
+void set_cell_text(HWND list, int row, int column, const char* text) {
+    set_cell(list, row, column, text ? text : "");
 }
 
-std::string get_cell_text(HWND list, int row, int column) {
-    std::string text(512, '\0');
+CellText get_cell_text(HWND list, int row, int column) {
+    CellText text;
+    if (!text.make_room(512)) return text;
     for (;;) {
         LVITEMA item{};
         item.iSubItem = column;
-        item.pszText = text.data();
-        item.cchTextMax = static_cast<int>(text.size());
+        item.pszText = text.buffer();
+        item.cchTextMax = static_cast<int>(text.room());
         const auto length = static_cast<std::size_t>(
             SendMessageA(list, LVM_GETITEMTEXTA, row, reinterpret_cast<LPARAM>(&item)));
+        text.set_length(length);
         // A text that reaches the last byte but one may have been cut short: read again with twice the room.
-        if (length + 1 < text.size() || text.size() > INT_MAX / 2) {
-            text.resize(length < text.size() ? length : text.size() - 1);
-            return text;
-        }
-        text.assign(text.size() * 2, '\0');
+        if (length + 1 < text.room() || text.room() > INT_MAX / 2) return text;
+        CellText larger;
+        // Out of memory, the text stays cut where the room ended.
+        if (!larger.make_room(text.room() * 2)) return text;
+        text = std::move(larger);
     }
 }
 
@@ -67,7 +69,7 @@ bool append_row(HWND list, const ScriptRow& row) {
     if (index < 0) return false;
     set_cell(list, index, column::x, Decimal(row.x).text);
     set_cell(list, index, column::y, Decimal(row.y).text);
-    set_cell(list, index, column::state, std::string(mouse_state_name(row.state)).c_str());
+    set_cell(list, index, column::state, mouse_state_name(row.state));
     set_cell(list, index, column::delay, Decimal(row.delay).text);
     return true;
 }

@@ -65,9 +65,9 @@ class MemoryTable final : public ScriptSource {
    public:
     MemoryTable(int rows, const char* delay) : rows_(rows), delay_(delay) {}
     int row_count() override { return rows_; }
-    std::string cell(int, int column) override {
-        if (column == column::state) return "\xD7\xF3\xBC\xFC\xB0\xB4\xCF\xC2";
-        return column == column::delay ? delay_ : "1";
+    CellText cell(int, int column) override {
+        if (column == column::state) return CellText("\xD7\xF3\xBC\xFC\xB0\xB4\xCF\xC2");
+        return CellText(column == column::delay ? delay_ : "1");
     }
 
    private:

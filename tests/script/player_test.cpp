@@ -23,13 +23,13 @@ class FakeTable final : public ScriptSource {
     std::vector<std::pair<int, int>> reads;  // every cell read, for "no missing row is read"
 
     int row_count() override { return static_cast<int>(rows.size()); }
-    std::string cell(int row, int column) override {
+    CellText cell(int row, int column) override {
         reads.emplace_back(row, column);
         if (row < 0 || row >= row_count()) {
             ADD_FAILURE() << "read of missing row " << row;
             return {};
         }
-        return rows[row][column];
+        return CellText(rows[row][column]);
     }
 };
 

@@ -15,6 +15,11 @@
 #include "script/script_table_win.h"
 #include "script/text_to_int.h"
 
+// Failures show the text itself.
+void PrintTo(const CellText& text, std::ostream* out) {
+    *out << '"' << text.view() << '"';
+}
+
 namespace {
 
 void pump() {
@@ -158,7 +163,7 @@ class Script : public testing::Test {
     }
     std::vector<std::string> row_texts(int row) {
         std::vector<std::string> cells;
-        for (int c = 0; c < column::count; ++c) cells.push_back(get_cell_text(list, row, c));
+        for (int c = 0; c < column::count; ++c) cells.emplace_back(get_cell_text(list, row, c).view());
         return cells;
     }
     void add_rows(const std::vector<ScriptRow>& rows) {
@@ -193,7 +198,7 @@ TEST_F(Script, CellTextsOfAnyLengthComeBackWhole) {
     for (std::size_t length : {0u, 1u, 510u, 511u, 512u, 513u, 1023u, 1024u, 4097u, 20000u}) {
         std::string text(length, 'x');
         for (std::size_t i = 0; i < length; ++i) text[i] = static_cast<char>('a' + i % 26);
-        set_cell_text(list, 0, 2, text);
+        set_cell_text(list, 0, 2, text.c_str());
         EXPECT_EQ(get_cell_text(list, 0, 2), text) << length;
     }
 }
