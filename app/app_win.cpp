@@ -8,6 +8,7 @@
 #include "app/exit_routines.h"
 #include "app/main_window_win.h"
 #include "script/script_win.h"
+#include "skin/apply_skin_win.h"
 #include "skin/module_loader.h"
 
 ModuleLoader* loader_pointer;
@@ -33,8 +34,20 @@ bool init_common_controls() {
     return InitCommonControlsEx(&classes);
 }
 
+// Before the main window exists, so that the skin dresses it from its first message on. Without the
+// skin the tool works as it is, in the system's look.
+bool dress_in_skin() {
+    const char* failure = apply_embedded_skin(loader_pointer);
+    if (!failure) return true;
+    OutputDebugStringA("vorlune: the tool runs unskinned: ");
+    OutputDebugStringA(failure);
+    OutputDebugStringA("\n");
+    return false;
+}
+
 // A failed routine leaves the tool without its part; the window still comes up if it can.
-bool (*const startup_routines[])() = {init_common_controls, load_program_icons, register_main_window_class};
+bool (*const startup_routines[])() = {init_common_controls, load_program_icons, register_main_window_class,
+                                      dress_in_skin};
 
 // The hotkeys go live before the window is first shown.
 void on_main_window_created(HWND) {

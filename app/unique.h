@@ -5,7 +5,7 @@
 
 template <class Traits>
 class Unique {
-public:
+   public:
     using Handle = typename Traits::Handle;
 
     Unique() = default;
@@ -27,6 +27,6 @@ public:
         if (old != Traits::none()) Traits::close(old);
     }
 
-private:
+   private:
     Handle handle_ = Traits::none();
 };

@@ -6,4 +6,6 @@
 
 #ifndef RC_INVOKED
 constexpr char default_icon[] = "DEFAULT_ICON";
+constexpr char skin_library_resource[] = "SKIN_LIBRARY";
+constexpr char skin_file_resource[] = "SKIN_FILE";
 #endif

@@ -11,17 +11,13 @@
 #include "app/main_window_win.h"
 #include "link/open_page_win.h"
 #include "tests/app/expected_layout.h"
+#include "tests/app/window_support.h"
 
 namespace {
 
 class MainWindow : public testing::Test {
    protected:
-    static void SetUpTestSuite() {
-        INITCOMMONCONTROLSEX classes{sizeof classes, ICC_LISTVIEW_CLASSES | ICC_STANDARD_CLASSES};
-        ASSERT_TRUE(InitCommonControlsEx(&classes));
-        ASSERT_TRUE(load_program_icons());
-        ASSERT_TRUE(register_main_window_class());
-    }
+    static void SetUpTestSuite() { ASSERT_TRUE(prepare_for_main_window()); }
     void SetUp() override {
         ASSERT_EQ(create_main_window([](HWND) {}), BuildResult::shown);
     }
@@ -40,11 +36,6 @@ RECT rect_in_main(HWND control) {
     GetWindowRect(control, &rect);
     MapWindowPoints(nullptr, controls().main, reinterpret_cast<POINT*>(&rect), 2);
     return rect;
-}
-
-void pump() {
-    MSG message;
-    while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) dispatch_message(message);
 }
 
 void press(WORD key) {

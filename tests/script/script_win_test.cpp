@@ -2,9 +2,10 @@
 // playback against a window of the test's own.
 #include "script/script_win.h"
 
+#include <windows.h>
+
 #include <commctrl.h>
 #include <gtest/gtest.h>
-#include <windows.h>
 
 #include <string>
 #include <vector>

@@ -14,6 +14,7 @@
 #include "link/open_page_win.h"
 #include "skinlib/colour_shift.h"
 #include "skinlib/skin_file.h"
+#include "tests/app/window_support.h"
 
 namespace {
 
@@ -32,22 +33,10 @@ COLORREF expected(SkinColour which) {
     return ref(skin.colour(which));
 }
 
-void pump() {
-    MSG message;
-    while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) dispatch_message(message);
-}
-
 void settle() {
     pump();
     if (controls().main) RedrawWindow(controls().main, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
     pump();
-}
-
-COLORREF pixel(HWND window, int x, int y, bool nonclient = false) {
-    HDC dc = nonclient ? GetWindowDC(window) : GetDC(window);
-    const COLORREF colour = GetPixel(dc, x, y);
-    ReleaseDC(window, dc);
-    return colour;
 }
 
 int count_pixels(HWND window, COLORREF colour) {
@@ -134,10 +123,7 @@ void expect_skinned() {
 class SkinnedWindow : public testing::Test {
    protected:
     static void SetUpTestSuite() {
-        INITCOMMONCONTROLSEX classes{sizeof classes, ICC_LISTVIEW_CLASSES | ICC_STANDARD_CLASSES};
-        ASSERT_TRUE(InitCommonControlsEx(&classes));
-        ASSERT_TRUE(load_program_icons());
-        ASSERT_TRUE(register_main_window_class());
+        ASSERT_TRUE(prepare_for_main_window());
         library = LoadLibraryA(SKINLIB_PATH);
         ASSERT_TRUE(library);
         // Through void (*)(), the one function type that any other converts to without a warning.
