@@ -22,7 +22,8 @@ class Pe:
         pe = struct.unpack_from("<I", data, 0x3C)[0]
         if data[:2] != b"MZ" or data[pe:pe + 4] != b"PE\0\0":
             raise ValueError("not a PE image")
-        _, count, self.time_date_stamp, _, _, optional_size, _ = struct.unpack_from("<HHIIIHH", data, pe + 4)
+        coff = struct.unpack_from("<HHIIIHH", data, pe + 4)
+        count, self.time_date_stamp, optional_size = coff[1], coff[2], coff[5]
         optional = pe + 24
         magic = struct.unpack_from("<H", data, optional)[0]
         directories = optional + (96 if magic == 0x10B else 112)
@@ -75,12 +76,14 @@ def foreign_imports(pe):
 
 
 def copy_tracked_files(source, target):
-    """The files a commit of the working tree would hold, as they are now, without the build trees."""
-    listed = subprocess.run(["git", "-C", source, "ls-files", "-z", "--cached", "--others", "--exclude-standard"], check=True, capture_output=True).stdout
+    """The files a commit of the working tree would hold, as they are now, without the build trees.
+    Each copy gets the time it was made as its files' modification time, as a fresh clone would."""
+    listing = ["git", "-C", source, "ls-files", "-z", "--cached", "--others", "--exclude-standard"]
+    listed = subprocess.run(listing, check=True, capture_output=True).stdout
     for name in filter(None, listed.decode().split("\0")):
         if os.path.isfile(os.path.join(source, name)):
             os.makedirs(os.path.join(target, os.path.dirname(name)), exist_ok=True)
-            shutil.copy2(os.path.join(source, name), os.path.join(target, name))
+            shutil.copy(os.path.join(source, name), os.path.join(target, name))
 
 
 def build(source, root, variant):
@@ -109,8 +112,11 @@ def main():
         faults.append(f"the COFF header carries the link time {pe.time_date_stamp:#x}")
     if foreign_imports(pe):
         faults.append("vorlune.exe imports DLLs that Windows lacks: " + ", ".join(foreign_imports(pe)))
-    print("\n".join(faults) or f"both builds are the same {len(first)} bytes; imports: {', '.join(pe.imports())}")
-    return 1 if faults else 0
+    if faults:
+        print("\n".join(faults))
+        return 1
+    print(f"both builds are the same {len(first)} bytes, importing " + ", ".join(pe.imports()))
+    return 0
 
 
 if __name__ == "__main__":
