@@ -94,12 +94,14 @@ class Vorlune:
 
     def focus_control(self, wanted):
         self.activate()
+        seen = []
         for _ in range(7):
-            if self.focus_id() == str(wanted):
+            seen.append(self.focus_id())
+            if seen[-1] == str(wanted):
                 return
             xdo("key", "Tab")
             time.sleep(0.1)
-        fail(f"could not move the focus to control {wanted}")
+        fail(f"could not move the focus to control {wanted}: Tab went through {' '.join(seen)}")
 
     def set_loop(self, on):
         self.focus_control(loop_box)
@@ -110,12 +112,15 @@ class Vorlune:
             fail(f"循环模拟 could not be {'checked' if on else 'cleared'}")
 
     def select_mode(self, mode):
-        # Tabbing across the radio buttons may check them on its way, so the wanted one is pressed last.
-        self.focus_control(modes[mode])
-        if self.checked()[0] != modes[mode]:
-            xdo("key", "space")
-            time.sleep(0.2)
-        if self.checked()[0] != modes[mode]:
+        # Tab enters the radio buttons at the checked one; the arrow keys move the check between them.
+        wanted = modes[mode]
+        checked = self.checked()[0]
+        if checked != wanted:
+            self.focus_control(checked)
+            for _ in range(abs(wanted - checked)):
+                xdo("key", "Right" if wanted > checked else "Left")
+                time.sleep(0.2)
+        if self.checked()[0] != wanted:
             fail(f"{mode} could not be selected")
 
 
