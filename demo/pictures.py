@@ -58,7 +58,8 @@ def target_picture(capture, path, origin, script, events, mode):
               f"{right} at their recorded points (numbered in order)", fill=(0, 0, 0), font=font, anchor="lm")
     legend_y = header + shot.height + footer // 2
     x = 8
-    for label, colour, filled in (("left press", colours["left"], True), ("left release", colours["left"], False),
+    for label, colour, filled in (("left press", colours["left"], True),
+                                  ("left release", colours["left"], False),
                                   ("right press", colours["right"], True),
                                   ("right release", colours["right"], False)):
         box = [x, legend_y - 7, x + 14, legend_y + 7]

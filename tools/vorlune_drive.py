@@ -53,8 +53,8 @@ def pointer():
 
 def start(*command, stdout=subprocess.DEVNULL):
     """Starts a Windows program of the build in the session, detached from the caller's pipes."""
-    return subprocess.Popen([wine_run, os.environ["WINEPREFIX"], *map(str, command)], stdin=subprocess.DEVNULL,
-                            stdout=stdout, stderr=subprocess.DEVNULL)
+    return subprocess.Popen([wine_run, os.environ["WINEPREFIX"], *map(str, command)],
+                            stdin=subprocess.DEVNULL, stdout=stdout, stderr=subprocess.DEVNULL)
 
 
 class Vorlune:
