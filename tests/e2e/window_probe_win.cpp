@@ -8,10 +8,14 @@
 //   window_probe focus     prints the control identifier that has the keyboard focus
 //   window_probe fill N    appends N rows (for driving the clear command)
 //   window_probe menu      prints the open popup menu's left and top edges
+//   window_probe checked   prints the checked radio button's identifier (0 for none) and 1 or 0 for
+//                          the loop check box
 // Exit codes: 0 done, 1 differences found, 2 no Vorlune window (or no menu), 3 a call failed.
+// commctrl.h needs the types of windows.h ahead of it.
+// clang-format off
 #include <windows.h>
-
 #include <commctrl.h>
+// clang-format on
 
 #include <cstdio>
 #include <cstdlib>
@@ -182,9 +186,18 @@ int fill(const Target& target, int count) {
 }
 
 int focus(const Target& target) {
-    GUITHREADINFO info{sizeof info};
+    GUITHREADINFO info{};
+    info.cbSize = sizeof info;
     if (!GetGUIThreadInfo(GetWindowThreadProcessId(target.main, nullptr), &info)) return 3;
     std::printf("%d\n", info.hwndFocus ? GetDlgCtrlID(info.hwndFocus) : 0);
+    return 0;
+}
+
+int checked(const Target& target) {
+    int radio = 0;
+    for (int id : {control_id::单选框1, control_id::单选框2, control_id::单选框3})
+        if (IsDlgButtonChecked(target.main, id) == BST_CHECKED) radio = id;
+    std::printf("%d %d\n", radio, IsDlgButtonChecked(target.main, control_id::选择框1) == BST_CHECKED);
     return 0;
 }
 
@@ -217,6 +230,7 @@ int main(int argc, char** argv) {
     if (command == "count")
         result = std::printf("%d\n", int(SendMessageA(target.list, LVM_GETITEMCOUNT, 0, 0))) > 0 ? 0 : 3;
     if (command == "focus") result = focus(target);
+    if (command == "checked") result = checked(target);
     if (command == "fill" && argc > 2) result = fill(target, std::atoi(argv[2]));
     CloseHandle(target.process);
     return result;
