@@ -11,11 +11,9 @@
 //   window_probe checked   prints the checked radio button's identifier (0 for none) and 1 or 0 for
 //                          the loop check box
 // Exit codes: 0 done, 1 differences found, 2 no Vorlune window (or no menu), 3 a call failed.
-// commctrl.h needs the types of windows.h ahead of it.
-// clang-format off
 #include <windows.h>
+
 #include <commctrl.h>
-// clang-format on
 
 #include <cstdio>
 #include <cstdlib>
